@@ -10,7 +10,6 @@ DEVICE is a tty (a real port, or the master side given as an open file descripto
 """
 
 import argparse
-import datetime
 import itertools
 import os
 import sys
@@ -20,15 +19,14 @@ LINE_RATE = 960  # bytes per second at 9600 baud, 8N1
 
 
 def result_lines():
-    """Endless charge results as a charger prints them: slot, state, voltage, current, time."""
+    """Endless charge results as a charger prints them: number, slot, state, voltage, current."""
     states = ["充電完了", "充電中", "満充電", "異常なし", "ｼﾞｭｳﾃﾞﾝ ｶﾝﾘｮｳ"]
     for n in itertools.count(1):
         slot = (n - 1) % 8 + 1
         volts = 12.0 + (n * 37 % 90) / 100
         amps = (n * 53 % 250) / 100
-        stamp = datetime.datetime.now().strftime("%H:%M:%S")
         state = states[n % len(states)]
-        yield f"{stamp} No.{n:04d} 充電器{slot} {state} 電圧 {volts:.2f}V 電流 {amps:.2f}A\r\n"
+        yield f"No.{n:04d} {slot}番 {state} {volts:.2f}V {amps:.2f}A\r\n"
 
 
 def results(count=None):

@@ -273,6 +273,19 @@ std::string Reply(const std::vector<std::string>& args, const std::string& rest)
         return "ok " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
                std::to_string(r.right) + " " + std::to_string(r.bottom);
     }
+    if (cmd == "client") {
+        RECT r;
+        GetClientRect(mainWindow, &r);
+        return "ok " + std::to_string(r.right) + " " + std::to_string(r.bottom);
+    }
+    if (cmd == "itemrect") {
+        // itemrect <id>: a control's rectangle in its window's client coordinates.
+        RECT r;
+        GetWindowRect(Control(arg(1)), &r);
+        MapWindowPoints(nullptr, mainWindow, (POINT*)&r, 2);
+        return "ok " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+               std::to_string(r.right) + " " + std::to_string(r.bottom);
+    }
     if (cmd == "ping") {
         // ping <timeout_ms>: how long the window takes to answer a message, in microseconds.
         LARGE_INTEGER frequency, start, end;

@@ -60,7 +60,13 @@ class Pty:
     def write(self, data):
         view = memoryview(data)
         while view:
-            done = os.write(self.master, view)
+            master = self.master
+            if master is None:
+                return  # unplugged: the rest goes nowhere, as on a real line
+            try:
+                done = os.write(master, view)
+            except OSError:
+                return
             view = view[done:]
             self.sent += done
 
@@ -68,6 +74,8 @@ class Pty:
         """Writes at the line's pace, in small chunks so the pace holds within a few ms."""
         start = time.monotonic()
         for i in range(0, len(data), chunk):
+            if self.master is None:
+                return
             due = start + i / bytes_per_second
             delay = due - time.monotonic()
             if delay > 0:
@@ -185,6 +193,13 @@ class Probe:
 
     def rect(self):
         return tuple(int(v) for v in self.ok("rect").split())
+
+    def client_size(self):
+        return tuple(int(v) for v in self.ok("client").split())
+
+    def item_rect(self, control):
+        """A control's rectangle in the window's client coordinates."""
+        return tuple(int(v) for v in self.ok(f"itemrect {control}").split())
 
     def desktop(self):
         return tuple(int(v) for v in self.ok("desktop").split())
