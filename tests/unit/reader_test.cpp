@@ -122,8 +122,11 @@ TEST_F(ReaderTest, KeepsPaceWithAFullRateLine)
 
 TEST_F(ReaderTest, DrainsABacklogFastAndStillPausesForTheWindow)
 {
-    std::string backlog(4000, 'x');
-    StartWith(backlog);
+    std::string backlog(10000, 'x');
+    sim::Port port = sim::AddPort("COM1");
+    port.QueueCapacity(16384).Send(backlog);
+    OpenMainWindow();
+    ASSERT_EQ(StartReceive(dialog_), 0);
     int64_t started = sim::NowMicros();
     ASSERT_TRUE(WaitShown(backlog.size(), 30000));
     double seconds = (sim::NowMicros() - started) / 1e6;
