@@ -38,6 +38,13 @@ def build_dir():
     return ROOT / "build" / preset
 
 
+def _end_with_parent():
+    """Run in a child before exec: it gets SIGTERM when the process that started it dies, so a
+    test killed by its time-out leaves no display or server behind."""
+    import ctypes
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 def base_environment(prefix):
     env = dict(os.environ)
     env.update({"WINEPREFIX": str(prefix), "LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8",
@@ -251,7 +258,8 @@ class WineEnv:
         read_end, write_end = os.pipe()
         self._xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=_end_with_parent)
         os.close(write_end)
         number = b""
         while not number.endswith(b"\n"):
@@ -293,7 +301,8 @@ class WineEnv:
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
         subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
         self._server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        preexec_fn=_end_with_parent)
         # The first program starts Wine's services, which set the COM links up; ours come after.
         self._wine("cmd", "/c", "exit", check=False)
         self.set_ports({})
