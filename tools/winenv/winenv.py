@@ -296,10 +296,34 @@ class WineEnv:
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
         marker.write_text(PREFIX_VERSION)
 
+    def _prefix_processes(self):
+        """Pids of every process running in this prefix, ours or left by a run that was killed."""
+        tag = f"WINEPREFIX={self.prefix}".encode()
+        pids = []
+        for entry in pathlib.Path("/proc").iterdir():
+            if not entry.name.isdigit() or int(entry.name) == os.getpid():
+                continue
+            try:
+                # Wine's own programs only: a shell that happens to name the prefix stays.
+                if (os.readlink(entry / "exe").startswith("/usr/lib/wine/") and
+                        tag in (entry / "environ").read_bytes().split(b"\0")):
+                    pids.append(int(entry.name))
+            except OSError:
+                pass
+        return pids
+
+    def _kill_prefix_processes(self):
+        for pid in self._prefix_processes():
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except OSError:
+                pass
+
     def _start_server(self):
         # Any stale session of this prefix (a killed test run) goes first.
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
         subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
+        self._kill_prefix_processes()
         self._server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                         preexec_fn=_end_with_parent)
@@ -376,6 +400,8 @@ class WineEnv:
                 proc.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 pass
+        # Wine's own services outlive a server that was killed; nothing of the session may stay.
+        self._kill_prefix_processes()
         for device in self._ptys:
             device.close()
         if self._xvfb:
