@@ -40,8 +40,7 @@ static void InitMainWindow(HWND hDlg)
 /* The window only ends after the user has confirmed, and only once reception has stopped. */
 static void ConfirmExit(HWND hDlg)
 {
-    if (MessageBoxA(hDlg, "終了してもよいですか", "終了確認", MB_YESNO | MB_ICONQUESTION) !=
-        IDYES)
+    if (MessageBoxA(hDlg, "終了してもよいですか", "終了確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     StopReceive();
     EndDialog(hDlg, 0);

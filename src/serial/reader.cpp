@@ -1,5 +1,4 @@
 #include "reception.h"
-#include "../res/resource.h"
 
 /* A short pause after each run of bytes leaves the UI thread free to repaint during a long burst.
    Pausing after every byte would cap delivery near 200 bytes/s, below the line's 960. */
@@ -23,7 +22,7 @@ static void DeliverByte(unsigned char byte)
     if (IsEditCommand(byte))
         return;
     /* The byte itself is the character code, so 0x80-0xFF reach the box as Shift-JIS. */
-    SendDlgItemMessageA(g_hDlg, IDC_RECVTEXT, WM_CHAR, (WPARAM)byte, 0);
+    SendMessageA(g_hRecvText, WM_CHAR, (WPARAM)byte, 0);
 }
 
 /* After a read that brought nothing: clears a line error that would make every further read

@@ -6,6 +6,7 @@
 /* Reception state shared by the UI thread and the reader. Handles and the window are written
    before the reader is created; afterwards only g_bRun changes, through the two calls below. */
 extern HWND g_hDlg;
+extern HWND g_hRecvText;
 extern HANDLE g_hComm;
 extern HANDLE g_hThread;
 extern LONG g_bRun;

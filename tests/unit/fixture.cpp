@@ -50,9 +50,9 @@ sim::Port ChargeviewTest::StartWith(const std::string& bytes)
 std::vector<unsigned> CharsSent()
 {
     std::vector<unsigned> chars;
-    for (const sim::Call& call : sim::CallsOf("SendDlgItemMessageA"))
-        if (call.args[2] == "0x102")
-            chars.push_back((unsigned)std::strtoul(call.args[3].c_str(), nullptr, 16));
+    for (const sim::Call& call : sim::CallsOf("SendMessageA"))
+        if (call.args[1] == "0x102")
+            chars.push_back((unsigned)std::strtoul(call.args[2].c_str(), nullptr, 16));
     return chars;
 }
 

@@ -22,19 +22,19 @@ TEST_P(Centring, PlacesTheWindowInTheMiddleOfTheDesktop)
     EXPECT_EQ(CenterWindow(window), 0);
     const RECT& w = GetParam().window;
     sim::Call place = sim::CallsOf("SetWindowPos").at(0);
-    EXPECT_EQ(place.args,
-              (std::vector<std::string>{sim::Arg(window), sim::Arg(HWND_TOP),
-                                        std::to_string(GetParam().x), std::to_string(GetParam().y),
-                                        std::to_string(w.right - w.left),
-                                        std::to_string(w.bottom - w.top), "0x40"}));
+    EXPECT_EQ(place.args, (std::vector<std::string>{
+                              sim::Arg(window), sim::Arg(HWND_TOP), std::to_string(GetParam().x),
+                              std::to_string(GetParam().y), std::to_string(w.right - w.left),
+                              std::to_string(w.bottom - w.top), "0x40"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Desktops, Centring,
-    ::testing::Values(Desktop{"even", {0, 0, 1024, 768}, {0, 0, 390, 280}, 317, 244},
-                      Desktop{"odd_sizes_truncate", {0, 0, 1023, 767}, {10, 20, 401, 300}, 316, 243},
-                      Desktop{"desktop_origin_ignored", {100, 50, 1124, 818}, {0, 0, 390, 280}, 367, 269},
-                      Desktop{"narrower_than_window", {0, 0, 300, 200}, {0, 0, 391, 281}, -45, -40}),
+    ::testing::Values(
+        Desktop{"even", {0, 0, 1024, 768}, {0, 0, 390, 280}, 317, 244},
+        Desktop{"odd_sizes_truncate", {0, 0, 1023, 767}, {10, 20, 401, 300}, 316, 243},
+        Desktop{"desktop_origin_ignored", {100, 50, 1124, 818}, {0, 0, 390, 280}, 367, 269},
+        Desktop{"narrower_than_window", {0, 0, 300, 200}, {0, 0, 391, 281}, -45, -40}),
     [](const ::testing::TestParamInfo<Desktop>& info) { return info.param.name; });
 
 TEST_F(MainWindowTest, InitialisationRemembersTheWindowAndSetsTheDisplayFont)
@@ -44,8 +44,8 @@ TEST_F(MainWindowTest, InitialisationRemembersTheWindowAndSetsTheDisplayFont)
     EXPECT_EQ(g_hDlg, dialog_);
 
     sim::Call font = sim::CallsOf("CreateFontA").at(0);
-    std::vector<std::string> expected = {"16", "0", "0", "0", "400", "0", "0", "0", "128",
-                                         "0",  "0", "2", "0x31"};
+    std::vector<std::string> expected = {"16", "0",   "0", "0", "400", "0",   "0",
+                                         "0",  "128", "0", "0", "2",   "0x31"};
     EXPECT_EQ(std::vector<std::string>(font.args.begin(), font.args.end() - 1), expected);
     EXPECT_EQ(Utf8(font.args.back()), u8"ＭＳ ゴシック");
 
@@ -94,18 +94,19 @@ TEST_P(Commands, DoWhatTheirButtonSays)
     EXPECT_FALSE(sim::Ended(dialog_));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ids, Commands,
-    ::testing::Values(Command{"start", IDC_START, true, false, false},
-                      Command{"start_with_notification_code", MAKEWPARAM(IDC_START, 5), true,
-                              false, false},
-                      Command{"clear", IDC_CLEAR, false, true, false},
-                      Command{"exit_asks", IDC_EXIT, false, false, true},
-                      Command{"enter", IDOK, false, false, false},
-                      Command{"escape", IDCANCEL, false, false, false},
-                      Command{"unknown", 4242, false, false, false},
-                      Command{"label", IDC_PORTNAME, false, false, false}),
-    [](const ::testing::TestParamInfo<Command>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Ids, Commands,
+                         ::testing::Values(Command{"start", IDC_START, true, false, false},
+                                           Command{"start_with_notification_code",
+                                                   MAKEWPARAM(IDC_START, 5), true, false, false},
+                                           Command{"clear", IDC_CLEAR, false, true, false},
+                                           Command{"exit_asks", IDC_EXIT, false, false, true},
+                                           Command{"enter", IDOK, false, false, false},
+                                           Command{"escape", IDCANCEL, false, false, false},
+                                           Command{"unknown", 4242, false, false, false},
+                                           Command{"label", IDC_PORTNAME, false, false, false}),
+                         [](const ::testing::TestParamInfo<Command>& info) {
+                             return info.param.name;
+                         });
 
 TEST_F(MainWindowTest, CloseAnsweredYesStopsReceptionThenEndsTheWindow)
 {

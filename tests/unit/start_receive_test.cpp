@@ -5,9 +5,9 @@
 
 namespace {
 
-const char* const kAllPaths[] = {"COM1",       "COM2",       "COM3",       "COM4",
-                                 "COM5",       "COM6",       "COM7",       "COM8",
-                                 "COM9",       "\\\\.\\COM10", "\\\\.\\COM11", "\\\\.\\COM12",
+const char* const kAllPaths[] = {"COM1",         "COM2",         "COM3",         "COM4",
+                                 "COM5",         "COM6",         "COM7",         "COM8",
+                                 "COM9",         "\\\\.\\COM10", "\\\\.\\COM11", "\\\\.\\COM12",
                                  "\\\\.\\COM13", "\\\\.\\COM14", "\\\\.\\COM15"};
 
 std::vector<std::string> PathsTried(size_t from = 0)
@@ -70,7 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Machine{"none", {}, {}, "", 15}),
     [](const ::testing::TestParamInfo<Machine>& info) { return info.param.name; });
 
-
 } // namespace
 
 namespace {
@@ -84,9 +83,9 @@ TEST_F(StartReceiveTest, OpensForExclusiveSynchronousReading)
     StartReceive(dialog_);
     for (const sim::Call& open : sim::CallsOf("CreateFileA")) {
         SCOPED_TRACE(open.args[0]);
-        EXPECT_EQ(open.args, (std::vector<std::string>{open.args[0], "0x80000000", "0",
-                                                        sim::Arg(nullptr), "3", "0x0",
-                                                        sim::Arg(nullptr)}));
+        EXPECT_EQ(open.args,
+                  (std::vector<std::string>{open.args[0], "0x80000000", "0", sim::Arg(nullptr), "3",
+                                            "0x0", sim::Arg(nullptr)}));
     }
 }
 
@@ -164,15 +163,14 @@ TEST_F(StartReceiveTest, DisablesTheStartButtonOnlyOnceTheReaderRuns)
             calls[i].fn != "ClearCommError")
             order.push_back(calls[i].fn);
     EXPECT_EQ(order, (std::vector<std::string>{"CreateFileA", "SetWindowTextA", "GetCommState",
-                                               "SetCommState", "GetCommTimeouts",
-                                               "SetCommTimeouts", "CreateThread",
-                                               "EnableWindow"}));
+                                               "SetCommState", "GetCommTimeouts", "SetCommTimeouts",
+                                               "CreateThread", "EnableWindow"}));
     sim::Call disable = sim::CallsOf("EnableWindow").at(0);
     EXPECT_EQ(disable.args, (std::vector<std::string>{sim::Arg(Item(IDC_START)), "0"}));
     sim::Call thread = sim::CallsOf("CreateThread").at(0);
-    EXPECT_EQ(thread.args, (std::vector<std::string>{sim::Arg(nullptr), "0",
-                                                     sim::Arg((void*)ReceiveThread),
-                                                     sim::Arg(nullptr), "0"}));
+    EXPECT_EQ(thread.args,
+              (std::vector<std::string>{sim::Arg(nullptr), "0", sim::Arg((void*)ReceiveThread),
+                                        sim::Arg(nullptr), "0"}));
 }
 
 } // namespace

@@ -16,7 +16,8 @@ std::vector<std::string> CallsFrom(size_t from, const std::vector<std::string>& 
     for (size_t i = from; i < calls.size(); i++)
         for (const std::string& name : names)
             if (calls[i].fn == name)
-                found.push_back(calls[i].fn + " " + (calls[i].args.empty() ? "" : calls[i].args[0]));
+                found.push_back(calls[i].fn + " " +
+                                (calls[i].args.empty() ? "" : calls[i].args[0]));
     return found;
 }
 

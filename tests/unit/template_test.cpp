@@ -37,8 +37,7 @@ TEST(Template, IsAClassicJapaneseDialogAsLaidOut)
     EXPECT_EQ(t->style, (DWORD)DLGMAIN_STYLE);
     EXPECT_EQ(t->exStyle, 0u);
     short rect[] = {DLGMAIN_RECT};
-    EXPECT_EQ((std::vector<short>{t->x, t->y, t->cx, t->cy}),
-              std::vector<short>(rect, rect + 4));
+    EXPECT_EQ((std::vector<short>{t->x, t->y, t->cx, t->cy}), std::vector<short>(rect, rect + 4));
     EXPECT_TRUE(t->menu.empty());
     EXPECT_TRUE(t->className.empty());
     EXPECT_EQ(sim::ToShiftJis(t->caption), DLGMAIN_CAPTION);
@@ -71,9 +70,6 @@ TEST(Template, HoldsTheFiveControlsInTabOrder)
     }
 }
 
-TEST(Template, ShipsAJapaneseVersionResource)
-{
-    EXPECT_TRUE(sim::HasResource(16, 0x0411));
-}
+TEST(Template, ShipsAJapaneseVersionResource) { EXPECT_TRUE(sim::HasResource(16, 0x0411)); }
 
 } // namespace

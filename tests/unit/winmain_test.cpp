@@ -37,7 +37,8 @@ TEST_F(WinMainTest, RunsTheWindowUntilTheUserConfirmsTheExit)
         SendMessageA(GetDlgItem(sim::LastDialog(), IDC_START), BM_CLICK, 0, 0);
         return true;
     });
-    sim::QueueUiAction([] { return sim::Text(GetDlgItem(sim::LastDialog(), IDC_RECVTEXT)).size() == 8; });
+    sim::QueueUiAction(
+        [] { return sim::Text(GetDlgItem(sim::LastDialog(), IDC_RECVTEXT)).size() == 8; });
     sim::QueueUiAction([] {
         SendMessageA(sim::LastDialog(), WM_CLOSE, 0, 0); /* answered No */
         return true;
@@ -54,9 +55,9 @@ TEST_F(WinMainTest, RunsTheWindowUntilTheUserConfirmsTheExit)
     sim::Call mutex = sim::CallsOf("CreateMutexA").at(0);
     EXPECT_EQ(mutex.args, (std::vector<std::string>{sim::Arg(nullptr), "1", "Drovint"}));
     sim::Call dialog = sim::CallsOf("DialogBoxParamA").at(0);
-    EXPECT_EQ(dialog.args, (std::vector<std::string>{sim::Arg(instance), "DLGMAIN",
-                                                     sim::Arg(nullptr),
-                                                     sim::Arg((void*)MainDlgProc), "0x0"}));
+    EXPECT_EQ(dialog.args,
+              (std::vector<std::string>{sim::Arg(instance), "DLGMAIN", sim::Arg(nullptr),
+                                        sim::Arg((void*)MainDlgProc), "0x0"}));
     EXPECT_EQ(Utf8(sim::Text(GetDlgItem(sim::LastDialog(), IDC_RECVTEXT))), u8"充電完了");
     EXPECT_EQ(sim::Text(GetDlgItem(sim::LastDialog(), IDC_PORTNAME)), "COM4");
     EXPECT_EQ(sim::MessageBoxes().size(), 2u);

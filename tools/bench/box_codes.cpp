@@ -14,15 +14,11 @@
 #include <cstdio>
 #include <string>
 
-namespace
-{
+namespace {
 
 HWND box;
 
-void Type(unsigned char byte)
-{
-    SendMessageA(box, WM_CHAR, (WPARAM)byte, 0);
-}
+void Type(unsigned char byte) { SendMessageA(box, WM_CHAR, (WPARAM)byte, 0); }
 
 std::wstring Shown()
 {

@@ -16,8 +16,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace
-{
+namespace {
 
 HWND box;
 std::vector<unsigned char> bytes;

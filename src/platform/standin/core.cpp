@@ -192,9 +192,8 @@ HANDLE WINAPI CreateMutexA(void* attributes, BOOL initialOwner, LPCSTR name)
 HANDLE WINAPI CreateThread(void* attributes, size_t stackSize, LPTHREAD_START_ROUTINE start,
                            LPVOID parameter, DWORD flags, LPDWORD threadId)
 {
-    Log("CreateThread",
-        {Arg(attributes), std::to_string(stackSize), Arg((void*)start), Arg(parameter),
-         std::to_string(flags)});
+    Log("CreateThread", {Arg(attributes), std::to_string(stackSize), Arg((void*)start),
+                         Arg(parameter), std::to_string(flags)});
     std::lock_guard<std::recursive_mutex> guard(S().lock);
     auto thread = std::make_shared<SimThread>();
     S().threads.push_back(thread);

@@ -181,6 +181,9 @@ std::string ToShiftJis(const std::u16string& text)
     return Convert("CP932", "UTF-16LE", utf16);
 }
 
-std::string FromShiftJisToUtf8(const std::string& bytes) { return Convert("UTF-8", "CP932", bytes); }
+std::string FromShiftJisToUtf8(const std::string& bytes)
+{
+    return Convert("UTF-8", "CP932", bytes);
+}
 
 } // namespace sim

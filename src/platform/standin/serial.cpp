@@ -95,8 +95,9 @@ Port& Port::Silence(int ms)
 
 Port& Port::LineError(DWORD errors)
 {
-    WithDevice(path_,
-               [&](Device& d) { d.timeline.push_back({PortEvent::LineError, d.cursor, 0, errors}); });
+    WithDevice(path_, [&](Device& d) {
+        d.timeline.push_back({PortEvent::LineError, d.cursor, 0, errors});
+    });
     return *this;
 }
 
@@ -202,8 +203,8 @@ static std::shared_ptr<Device> PortOf(HANDLE handle, const char* fn)
 {
     Object* object = FindHandle(handle);
     if (!object || object->kind != Object::PortHandle) {
-        S().faults.push_back(std::string(fn) + " on a handle that is not an open port: " +
-                             Arg(handle));
+        S().faults.push_back(std::string(fn) +
+                             " on a handle that is not an open port: " + Arg(handle));
         return nullptr;
     }
     return object->device;

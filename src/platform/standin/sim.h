@@ -25,7 +25,8 @@ struct Call {
 std::vector<Call> Calls();
 std::vector<Call> CallsOf(const std::string& fn);
 std::string Arg(const void* handle); /* how a handle or window appears in the log */
-/* Misuse the simulation saw: a closed handle used, a wait that would hang, a box nobody answered. */
+/* Misuse the simulation saw: a closed handle used, a wait that would hang, a box nobody answered.
+ */
 std::vector<std::string> Faults();
 
 /* --- time ---------------------------------------------------------------------------------- */
@@ -51,12 +52,12 @@ class Port {
     Port& DriverDcb(const DCB& dcb);
     Port& QueueCapacity(size_t bytes);
 
-    DCB SetDcb() const;              /* the last DCB the program handed to SetCommState */
+    DCB SetDcb() const;               /* the last DCB the program handed to SetCommState */
     COMMTIMEOUTS SetTimeouts() const; /* the last COMMTIMEOUTS handed to SetCommTimeouts */
-    size_t Lost() const;             /* bytes dropped because the receive queue was full */
-    size_t MaxBacklog() const;       /* most bytes ever waiting in the receive queue */
+    size_t Lost() const;              /* bytes dropped because the receive queue was full */
+    size_t MaxBacklog() const;        /* most bytes ever waiting in the receive queue */
     size_t Backlog() const;
-    long Reads() const;           /* ReadFile calls on this device */
+    long Reads() const; /* ReadFile calls on this device */
     long ReadsAfterUnplug() const;
     bool Open() const;
     const std::string& Path() const { return path_; }
@@ -101,7 +102,8 @@ bool PumpUntil(const std::function<bool()>& condition, int limitMs = 5000);
    until it returns true. */
 void QueueUiAction(std::function<bool()> step);
 
-/* --- message boxes ----------------------------------------------------------------------------- */
+/* --- message boxes -----------------------------------------------------------------------------
+ */
 struct MessageBoxCall {
     HWND owner;
     std::string text; /* Shift-JIS */

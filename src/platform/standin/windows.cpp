@@ -65,15 +65,15 @@ HWND BuildDialog(const char* templateName, DLGPROC proc)
     dialog->style = t->style;
     dialog->text = ToShiftJis(t->caption);
     dialog->proc = proc;
-    dialog->rect = {t->x * kBaseX / 4, t->y * kBaseY / 8,
-                    (t->x + t->cx) * kBaseX / 4 + kFrameX, (t->y + t->cy) * kBaseY / 8 + kFrameY};
+    dialog->rect = {t->x * kBaseX / 4, t->y * kBaseY / 8, (t->x + t->cx) * kBaseX / 4 + kFrameX,
+                    (t->y + t->cy) * kBaseY / 8 + kFrameY};
     for (const DialogItem& item : t->items) {
         HWND control = NewWindow(ClassName(item), dialog);
         control->id = item.id;
         control->style = item.style;
         control->text = ToShiftJis(item.text);
-        control->rect = {item.x * kBaseX / 4, item.y * kBaseY / 8,
-                         (item.x + item.cx) * kBaseX / 4, (item.y + item.cy) * kBaseY / 8};
+        control->rect = {item.x * kBaseX / 4, item.y * kBaseY / 8, (item.x + item.cx) * kBaseX / 4,
+                         (item.y + item.cy) * kBaseY / 8};
         control->edit.SetText(control->text);
     }
     S().lastDialog = dialog;
@@ -179,7 +179,8 @@ static void RunModalLoop(HWND dialog)
             if (dialog->ended)
                 return;
             if (S().uiActions.empty()) {
-                S().faults.push_back("the dialog is still open with nothing left for the user to do");
+                S().faults.push_back(
+                    "the dialog is still open with nothing left for the user to do");
                 dialog->ended = true;
                 dialog->endResult = -1;
                 return;
@@ -384,8 +385,8 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    Log("SendDlgItemMessageA", {Arg(dialog), std::to_string(id), Hex(message), Hex(wParam),
-                                Hex((uintptr_t)lParam)});
+    Log("SendDlgItemMessageA",
+        {Arg(dialog), std::to_string(id), Hex(message), Hex(wParam), Hex((uintptr_t)lParam)});
     HWND item = nullptr;
     {
         std::lock_guard<std::recursive_mutex> guard(S().lock);
