@@ -18,6 +18,7 @@ inline LONG LoadFlag(const LONG* flag) { return __atomic_load_n(flag, __ATOMIC_A
 inline void StoreFlag(LONG* flag, LONG value) { __atomic_store_n(flag, value, __ATOMIC_RELEASE); }
 
 int StartReceive(HWND hDlg);
+void SetLine(HANDLE port);
 DWORD WINAPI ReceiveThread(LPVOID parameter);
 void StopReceive(void);
 

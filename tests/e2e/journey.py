@@ -61,12 +61,12 @@ class Journey(unittest.TestCase):
         self.wait_for(lambda: self.probe.text(IDC_PORTNAME) == f"COM{com}", "the port to open")
         return app
 
-    def wait_for(self, condition, what, timeout=10.0):
+    def wait_for(self, condition, what, timeout=10.0, every=0.05):
         until = time.monotonic() + timeout
         while not condition():
             if time.monotonic() > until:
                 self.fail(f"timed out waiting for {what}")
-            time.sleep(0.05)
+            time.sleep(every)
 
     def shown(self):
         return self.probe.text(IDC_RECVTEXT)

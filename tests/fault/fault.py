@@ -1,17 +1,18 @@
-"""What the fault tests share: a Wine session per test class, the program started on a pty, and
-the Unix-side view of its processes (CPU time, which processes belong to the session)."""
+"""What the fault tests share: the end-to-end journeys' session and helpers, and the Unix-side
+view of the program's processes (CPU time, which processes belong to the session)."""
 
 import os
 import pathlib
 import sys
 import time
-import unittest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tools" / "winenv"))
 sys.path.insert(0, str(ROOT / "tools" / "charger"))
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 import charger  # noqa: E402,F401
+from journey import Journey  # noqa: E402
 from winenv import (CAPTION, IDC_RECVTEXT, IDC_START, IDYES, WineEnv)  # noqa: E402,F401
 
 CLOCK_TICK = os.sysconf("SC_CLK_TCK")
@@ -59,46 +60,9 @@ def holders(path):
     return found
 
 
-class FaultTest(unittest.TestCase):
-    """One Wine session per test class; each test starts its own copy of the program."""
-
-    @classmethod
-    def setUpClass(cls):
-        cls.env = WineEnv()
-        cls.probe = cls.env.probe()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.probe.quit()
-        cls.env.close()
-
-    def setUp(self):
-        self.apps = []
-
-    def tearDown(self):
-        for app in self.apps:
-            if app.poll() is None:
-                app.kill()
-                app.wait(timeout=10)
-        if self.apps:
-            self.probe.wait_window_gone(5000)
-
-    def start_receiving(self, device, com=1):
-        """chargeview.exe with this device as its only port, reception started."""
-        self.env.set_ports({com: device.path})
-        app = self.env.start_chargeview()
-        self.apps.append(app)
-        self.assertTrue(self.probe.find(), "the window did not open")
-        self.probe.click(IDC_START)
-        self.wait_for(lambda: not self.probe.enabled(IDC_START), "reception to start")
-        return app
-
-    def wait_for(self, condition, what, timeout=10.0, every=0.05):
-        until = time.monotonic() + timeout
-        while not condition():
-            if time.monotonic() > until:
-                self.fail(f"timed out waiting for {what}")
-            time.sleep(every)
+class FaultTest(Journey):
+    """The journeys' session and helpers (one Wine session per class, a fresh program per test),
+    and a timed exit."""
 
     def exit_with_yes(self, app, timeout=10):
         """Asks to close, answers Yes; returns (exit code, seconds from the answer to the end)."""

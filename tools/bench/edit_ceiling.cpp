@@ -3,25 +3,38 @@
 // with no pauses, and prints the rate. chargeview's reader does the same plus reading the port, so
 // this is the ceiling its delivery rate is measured against.
 //
-//   edit_ceiling FILE [EVERY MS]   ->   ok <bytes> <seconds> <bytes per second> <length shown>
+//   edit_ceiling FILE [--pause SLICE MS] [--focused] [--hold BYTES]...
+//       ->   ok <bytes> <seconds> <bytes per second> <length shown>
 //
-// With EVERY and MS it also sleeps MS milliseconds after every EVERY bytes typed, as chargeview's
+// --pause also sleeps MS milliseconds after every SLICE milliseconds of typing, as chargeview's
 // reader does, which separates the cost of those pauses from the cost of the box.
+// The box has no focus while it is typed into, as chargeview's has none while it receives;
+// --focused leaves the focus in the box (an operator clicked into it), which then draws its caret.
+// --hold stops typing once BYTES bytes are typed and shown (and once before the first byte),
+// prints "at <bytes>" and goes on when a line arrives on stdin: meanwhile the caller reads the
+// process's memory, the box's own storage for that much text.
 #include <windows.h>
 
 #include "res/dlgmain.h"
 #include "res/resource.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
 
+#define SETTLE_MS 1000
+#define WM_DROP_FOCUS (WM_APP + 1)
+
 HWND box;
 std::vector<unsigned char> bytes;
-int pauseEvery;
+DWORD pauseSlice;
 DWORD pauseMs;
+std::vector<size_t> holds;
+bool focused;
 double seconds;
 LRESULT shown;
 
@@ -30,20 +43,40 @@ bool IsEditCommand(unsigned char byte)
     return byte == 0x01 || byte == 0x03 || byte == 0x16 || byte == 0x18 || byte == 0x1A;
 }
 
+// Every character sent so far has been taken by the box when SendMessage returned.
+void Hold(size_t typed)
+{
+    printf("at %u\n", (unsigned)typed);
+    fflush(stdout);
+    // The end of input (the caller went away) lets the typing go on too.
+    char line[16];
+    (void)fgets(line, sizeof line, stdin);
+}
+
 DWORD WINAPI Typist(LPVOID dialog)
 {
+    // chargeview's window is up and painted long before its first byte: so is this one.
+    Sleep(SETTLE_MS);
+    if (!focused)
+        SendMessageA((HWND)dialog, WM_DROP_FOCUS, 0, 0);
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    int sincePause = 0;
+    DWORD sliceStart = GetTickCount();
+    size_t typed = 0, nextHold = 0;
     for (unsigned char byte : bytes) {
+        while (nextHold < holds.size() && holds[nextHold] == typed)
+            Hold(holds[nextHold++]);
+        typed++;
         if (!IsEditCommand(byte))
             SendMessageA(box, WM_CHAR, (WPARAM)byte, 0);
-        if (pauseEvery > 0 && ++sincePause == pauseEvery) {
+        if (pauseSlice > 0 && GetTickCount() - sliceStart >= pauseSlice) {
             Sleep(pauseMs);
-            sincePause = 0;
+            sliceStart = GetTickCount();
         }
     }
+    while (nextHold < holds.size() && holds[nextHold] == typed)
+        Hold(holds[nextHold++]);
     QueryPerformanceCounter(&end);
     seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     PostMessageA((HWND)dialog, WM_CLOSE, 0, 0);
@@ -66,6 +99,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         worker = CreateThread(nullptr, 0, Typist, dialog, 0, nullptr);
         return TRUE; // the focus goes to the box, the first control, as in chargeview
     }
+    case WM_DROP_FOCUS:
+        // Pressing 受信開始 gives that button the focus and then disables it, which leaves no
+        // control with the focus while chargeview receives: its box draws no caret.
+        SetFocus(nullptr);
+        return TRUE;
     case WM_CLOSE:
         WaitForSingleObject(worker, INFINITE);
         CloseHandle(worker);
@@ -135,14 +173,25 @@ bool ReadAll(const char* path)
 
 int main(int argc, char** argv)
 {
-    if ((argc != 2 && argc != 4) || !ReadAll(argv[1])) {
-        printf("err usage: edit_ceiling FILE [EVERY MS]\n");
+    bool usable = argc >= 2 && ReadAll(argv[1]);
+    for (int i = 2; usable && i < argc; i++) {
+        std::string option = argv[i];
+        if (option == "--pause" && i + 2 < argc) {
+            pauseSlice = (DWORD)atoi(argv[++i]);
+            pauseMs = (DWORD)atoi(argv[++i]);
+        } else if (option == "--focused") {
+            focused = true;
+        } else if (option == "--hold" && i + 1 < argc) {
+            holds.push_back((size_t)strtoul(argv[++i], nullptr, 10));
+        } else {
+            usable = false;
+        }
+    }
+    if (!usable) {
+        printf("err usage: edit_ceiling FILE [--pause SLICE MS] [--focused] [--hold BYTES]...\n");
         return 2;
     }
-    if (argc == 4) {
-        pauseEvery = atoi(argv[2]);
-        pauseMs = (DWORD)atoi(argv[3]);
-    }
+    std::sort(holds.begin(), holds.end());
     std::vector<WORD> dialog = Template();
     DialogBoxIndirectParamA(GetModuleHandleA(nullptr), (LPCDLGTEMPLATEA)dialog.data(), nullptr,
                             DialogProc, 0);

@@ -1,10 +1,10 @@
 // What the port alone allows: reads a COM port the way chargeview's reader does (one byte per
-// ReadFile, the same line settings and time-outs) but does nothing with the bytes, and prints the
-// rate from the first byte to the last.
+// ReadFile, the program's own line settings and time-outs) but does nothing with the bytes, and
+// prints the rate from the first byte to the last.
 //
 //   port_ceiling PORT COUNT   ->   ok <bytes> <seconds> <bytes per second>
 //   (PORT as CreateFile takes it, e.g. COM7 or \\.\COM12; gives up after 3 s of silence)
-#include <windows.h>
+#include "serial/reception.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,22 +21,7 @@ int main(int argc, char** argv)
         printf("err open %lu\n", GetLastError());
         return 1;
     }
-    DCB dcb;
-    GetCommState(port, &dcb);
-    dcb.BaudRate = 9600;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fParity = 0;
-    dcb.fOutxCtsFlow = 0;
-    dcb.fOutxDsrFlow = 0;
-    SetCommState(port, &dcb);
-    COMMTIMEOUTS timeouts;
-    GetCommTimeouts(port, &timeouts);
-    timeouts.ReadIntervalTimeout = 1000;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 1000;
-    SetCommTimeouts(port, &timeouts);
+    SetLine(port);
 
     LARGE_INTEGER frequency, first = {}, last = {};
     QueryPerformanceFrequency(&frequency);

@@ -178,6 +178,19 @@ std::string Reply(const std::vector<std::string>& args, const std::string& rest)
             Sleep(20);
         }
     }
+    if (cmd == "focus") {
+        // focus: the id of the control that has the keyboard focus in the window's thread, 0 for
+        // the window itself, -1 for none.
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(mainWindow, nullptr), &info))
+            return "err threadinfo";
+        if (!info.hwndFocus)
+            return "ok -1";
+        if (info.hwndFocus == mainWindow)
+            return "ok 0";
+        return "ok " + std::to_string(GetDlgCtrlID(info.hwndFocus));
+    }
     if (cmd == "enabled")
         return std::string("ok ") + (IsWindowEnabled(Control(arg(1))) ? "1" : "0");
     if (cmd == "click") {

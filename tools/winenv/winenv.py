@@ -156,6 +156,10 @@ class Probe:
         reply = self.ask(f"wait_len {control} {at_least} {timeout_ms}").split()
         return int(reply[-1])
 
+    def focus(self):
+        """The id of the control with the keyboard focus, 0 the window itself, -1 none."""
+        return int(self.ok("focus"))
+
     def enabled(self, control):
         return self.ok(f"enabled {control}") == "1"
 
@@ -228,6 +232,12 @@ class Probe:
             self.proc.wait(timeout=10)
         except (OSError, subprocess.TimeoutExpired):
             self.proc.kill()
+            self.proc.wait(timeout=10)
+        for pipe in (self.proc.stdin, self.proc.stdout):
+            try:
+                pipe.close()
+            except OSError:
+                pass
 
 
 class WineEnv:

@@ -244,6 +244,9 @@ BOOL WINAPI CloseHandle(HANDLE handle)
     return TRUE;
 }
 
+/* Milliseconds of simulated time; wraps after 49.7 days as the real count does. */
+DWORD WINAPI GetTickCount(void) { return (DWORD)(g_clock.load() / 1000); }
+
 void WINAPI Sleep(DWORD milliseconds)
 {
     Log("Sleep", {std::to_string(milliseconds)});

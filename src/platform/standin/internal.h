@@ -102,6 +102,7 @@ struct State {
     std::vector<MessageBoxCall> boxes;
     std::deque<int> boxReplies;
     std::string clipboard;
+    int64_t charCostMicros = 0;
 };
 
 State& S();

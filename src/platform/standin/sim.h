@@ -91,6 +91,10 @@ size_t TextLimit(HWND edit);
 std::string Clipboard();
 void SetClipboard(const std::string& text);
 
+/* Simulated time an edit box takes to handle one typed character (0 at first): what bounds how
+   fast a reader can deliver, as a real box's drawing does. */
+void SetCharCost(int64_t micros);
+
 /* Messages other threads have sent to the UI thread that it has not taken yet. */
 size_t PendingSent();
 /* The UI thread takes the messages other threads sent it; returns how many. */

@@ -168,6 +168,7 @@ HANDLE WINAPI CreateThread(void* attributes, size_t stackSize, LPTHREAD_START_RO
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL WINAPI CloseHandle(HANDLE handle);
 void WINAPI Sleep(DWORD milliseconds);
+DWORD WINAPI GetTickCount(void);
 HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, void* attributes,
                           DWORD disposition, DWORD flags, HANDLE templateFile);
 BOOL WINAPI GetCommState(HANDLE port, LPDCB dcb);

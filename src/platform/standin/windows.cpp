@@ -20,6 +20,7 @@ void ResetWindows()
     s.desktop->className = "#32769";
     s.desktop->rect = {0, 0, 1024, 768};
     s.lastDialog = nullptr;
+    s.charCostMicros = 0;
 }
 
 bool IsWindowHandle(HWND window)
@@ -99,6 +100,7 @@ LRESULT DispatchLocal(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CHAR:
         if (isEdit) {
             window->edit.Char((unsigned char)wParam, S().clipboard);
+            g_clock += S().charCostMicros;
         }
         return 0;
     case EM_SETSEL:
@@ -117,6 +119,12 @@ LRESULT DispatchLocal(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     return 0;
+}
+
+void SetCharCost(int64_t micros)
+{
+    std::lock_guard<std::recursive_mutex> guard(S().lock);
+    S().charCostMicros = micros;
 }
 
 size_t PendingSent()
