@@ -43,9 +43,12 @@ bool IsEditCommand(unsigned char byte)
     return byte == 0x01 || byte == 0x03 || byte == 0x16 || byte == 0x18 || byte == 0x1A;
 }
 
-// Every character sent so far has been taken by the box when SendMessage returned.
-void Hold(size_t typed)
+// Holds once `typed` bytes are typed if that is one of the --hold marks. Every character sent so
+// far has been taken by the box when SendMessage returned.
+void HoldIfDue(size_t typed)
 {
+    if (!std::binary_search(holds.begin(), holds.end(), typed))
+        return;
     printf("at %u\n", (unsigned)typed);
     fflush(stdout);
     // The end of input (the caller went away) lets the typing go on too.
@@ -63,11 +66,9 @@ DWORD WINAPI Typist(LPVOID dialog)
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
     DWORD sliceStart = GetTickCount();
-    size_t typed = 0, nextHold = 0;
+    size_t typed = 0;
     for (unsigned char byte : bytes) {
-        while (nextHold < holds.size() && holds[nextHold] == typed)
-            Hold(holds[nextHold++]);
-        typed++;
+        HoldIfDue(typed++);
         if (!IsEditCommand(byte))
             SendMessageA(box, WM_CHAR, (WPARAM)byte, 0);
         if (pauseSlice > 0 && GetTickCount() - sliceStart >= pauseSlice) {
@@ -75,8 +76,7 @@ DWORD WINAPI Typist(LPVOID dialog)
             sliceStart = GetTickCount();
         }
     }
-    while (nextHold < holds.size() && holds[nextHold] == typed)
-        Hold(holds[nextHold++]);
+    HoldIfDue(typed);
     QueryPerformanceCounter(&end);
     seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     PostMessageA((HWND)dialog, WM_CLOSE, 0, 0);
